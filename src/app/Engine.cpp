@@ -3,6 +3,7 @@
 #include "app/ExePath.h"
 #include "app/ShutdownSignal.h"
 #include "app/Statistics.h"
+#include "render/GlLoaded.h"
 #include "render/PathSeparator.h"
 
 #include <GL/glew.h>
@@ -205,7 +206,7 @@ void CEngine::Close()
 {
     // Without a loaded GL (start-up failed before the loader) there is
     // nothing current to unbind and no program was created.
-    if (glUseProgram != nullptr) {
+    if (GlLoaded()) {
         glUseProgram(0);
     }
     polyProgram.FreeProgram();

@@ -1,0 +1,3 @@
+#include <benchmark/benchmark.h>
+
+// The GPU collision pass of this configuration.

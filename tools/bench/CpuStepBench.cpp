@@ -1,0 +1,3 @@
+#include <benchmark/benchmark.h>
+
+// The CPU world step of this configuration.
