@@ -26,7 +26,8 @@ public:
 
     // Upload, dispatch bodyCount x bodyCount x 1 work groups, read back. The
     // caller makes this program current first. Without storage buffers (a
-    // failed load) only the CPU mirror is cleared.
+    // failed load), or when an upload cannot map its buffer, only the CPU
+    // mirror is cleared: the step then sees no contacts instead of stale ones.
     void RunCollisionPass();
 
     // Mirror access only; indices 0 to bodyCount - 1, not checked.
@@ -44,8 +45,13 @@ public:
 
 private:
     void CreateStorageBuffers();
-    void ClearCollisionData();
-    void UploadBodyData();
+    void CreateStorageBuffer(GLuint& buffer, GLsizeiptr size, const void* data, const char* blockName,
+                             GLuint bindingPoint);
+    void ReleaseGlObjects();
+    // Both return false when their buffer could not be filled.
+    bool ClearCollisionData();
+    bool UploadBodyData();
+    bool CopyToBuffer(GLuint buffer, const void* data, GLsizeiptr size);
     void ReadCollisionData();
 
     // A failed glMapBuffer is reported once per run, not every frame.
