@@ -4,6 +4,7 @@
 #include "app/ShutdownSignal.h"
 #include "app/Statistics.h"
 #include "render/GlLoaded.h"
+#include "render/GlWindow.h"
 #include "render/PathSeparator.h"
 
 #include <GL/glew.h>
@@ -35,21 +36,14 @@ CEngine::~CEngine()
 bool CEngine::Init()
 {
     glfwInit(); // a failure shows up as a missing window
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-
-    window = glfwCreateWindow(windowWidth, windowHeight, "Corvane", nullptr, nullptr);
+    window = OpenCoreWindow(windowWidth, windowHeight, "Corvane");
     if (window == nullptr) {
         std::cout << "Failed to create GLFW window" << std::endl;
         glfwTerminate();
         return false;
     }
-    glfwMakeContextCurrent(window);
 
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
+    if (!LoadGlEntryPoints()) {
         std::cout << "Failed to initialize GLEW" << std::endl;
         return false;
     }

@@ -20,7 +20,7 @@ STATISTICS_LINE = re.compile(
 class Run:
     """A running program whose standard output is read line by line."""
 
-    def __init__(self, program, close_stdin=False, cwd=None):
+    def __init__(self, program, close_stdin=False, cwd=None, env=None):
         self.lines = []
         self._buffer = b""
         self.process = subprocess.Popen(
@@ -29,7 +29,7 @@ class Run:
             stdout=subprocess.PIPE,
             stderr=subprocess.STDOUT,
             cwd=cwd,
-            pass_fds=(),
+            env=env,
             preexec_fn=(lambda: os.close(0)) if close_stdin else None,
         )
         self._selector = selectors.DefaultSelector()

@@ -84,6 +84,14 @@ class BadInput(unittest.TestCase):
                     run.output(),
                 )
 
+    def test_without_a_display_start_up_fails_at_the_window(self):
+        run = Run(os.path.join(BIN_DIR, "CpuBox50"), env={**os.environ, "DISPLAY": ":4095"})
+        run.process.wait(60)
+        code = run.stop()
+        # Nothing else is set up: no loader, no shaders, no scene.
+        self.assertEqual(run.lines, ["Failed to create GLFW window"])
+        self.assertNotEqual(code, 0)
+
     def test_gpu_program_without_its_compute_shader_runs_on(self):
         files = {name: os.path.join(SHADERS, name) for name in POLYGON_FILES}
         folder, run, code = self.run_in_folder("GpuBox50", files, close_stdin=True, statistics=2)

@@ -1,10 +1,10 @@
 #include "support/GlContext.h"
 
+#include "render/GlWindow.h"
+
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 namespace {
 
@@ -30,29 +30,10 @@ Rgb ReadPixel(int x, int y)
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    if (glfwInit() != GLFW_TRUE) {
-        std::printf("GL tests need a display (run them under xvfb-run)\n");
-        return 1;
-    }
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    testWindow = glfwCreateWindow(800, 800, "Corvane tests", nullptr, nullptr);
+    testWindow = StartStandaloneGl(800, 800, "Corvane tests");
     if (testWindow == nullptr) {
-        std::printf("Could not create an OpenGL 4.3 core context\n");
-        glfwTerminate();
         return 1;
     }
-    glfwMakeContextCurrent(testWindow);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::printf("Could not initialise GLEW\n");
-        glfwTerminate();
-        return 1;
-    }
-    glViewport(0, 0, 800, 800);
-    glGetError(); // start every program with no error pending
 
     const int result = RUN_ALL_TESTS();
     glfwTerminate();

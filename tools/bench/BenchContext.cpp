@@ -1,6 +1,7 @@
 #include "BenchContext.h"
 
-#include <GL/glew.h>
+#include "render/GlWindow.h"
+
 #include <GLFW/glfw3.h>
 
 namespace {
@@ -11,26 +12,9 @@ GLFWwindow* benchWindow = nullptr;
 
 bool CreateBenchContext()
 {
-    if (glfwInit() != GLFW_TRUE) {
-        return false;
-    }
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    benchWindow = glfwCreateWindow(64, 64, "Corvane benchmark", nullptr, nullptr);
-    if (benchWindow == nullptr) {
-        glfwTerminate();
-        return false;
-    }
-    glfwMakeContextCurrent(benchWindow);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        DestroyBenchContext();
-        return false;
-    }
-    glGetError();
-    return true;
+    // Nothing is looked at, so the window stays hidden.
+    benchWindow = StartStandaloneGl(64, 64, "Corvane benchmark", false);
+    return benchWindow != nullptr;
 }
 
 bool BenchContextAvailable()

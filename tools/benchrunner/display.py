@@ -50,8 +50,10 @@ class XvfbServer:
         self._log = tempfile.TemporaryFile()
         read_fd, write_fd = os.pipe()
         try:
+            # -noreset: when one program leaves, the server must not reset
+            # under the next program while it connects.
             self._process = subprocess.Popen(
-                [path, "-displayfd", str(write_fd), "-screen", "0", SCREEN, "-nolisten", "tcp"],
+                [path, "-displayfd", str(write_fd), "-screen", "0", SCREEN, "-nolisten", "tcp", "-noreset"],
                 stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log,
                 pass_fds=(write_fd,), start_new_session=True, preexec_fn=end_with_parent)
         except OSError as error:

@@ -14,6 +14,7 @@
 #include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
 #include "render/BodyMesh.h"
+#include "render/GlWindow.h"
 #include "render/PathSeparator.h"
 #include "render/PlainPolyProgram.h"
 
@@ -109,28 +110,9 @@ int main(int argc, char** argv)
     }
 
     // The application's window and context: 800 by 800, 4.3 core, grey.
-    if (glfwInit() != GLFW_TRUE) {
-        std::printf("No display (run under xvfb-run)\n");
+    if (StartStandaloneGl(kSize, kSize, "Corvane render check") == nullptr) {
         return 1;
     }
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    GLFWwindow* window = glfwCreateWindow(kSize, kSize, "Corvane render check", nullptr, nullptr);
-    if (window == nullptr) {
-        std::printf("Could not create an OpenGL 4.3 core context\n");
-        glfwTerminate();
-        return 1;
-    }
-    glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::printf("Could not initialise GLEW\n");
-        glfwTerminate();
-        return 1;
-    }
-    glViewport(0, 0, kSize, kSize);
     glClearColor(0.3f, 0.3f, 0.3f, 1.0f);
 
     // The scene is released while the context still exists.
