@@ -86,14 +86,8 @@ bool CPhysicsShaderProgram::LoadProgram(std::string path)
     }
 
     // Looked up for the report only; the pass never sets either.
-    PosLocation = glGetUniformLocation(ProgramID, "pos");
-    if (PosLocation == -1) {
-        std::printf("%s is not a valid glsl program variable!\n", "pos");
-    }
-    ThisPosLocation = glGetUniformLocation(ProgramID, "thisPos");
-    if (ThisPosLocation == -1) {
-        std::printf("%s is not a valid glsl program variable!\n", "thisPos");
-    }
+    PosLocation = LocateUniform("pos");
+    ThisPosLocation = LocateUniform("thisPos");
 
     CreateStorageBuffers();
     return true;

@@ -45,14 +45,8 @@ bool CPlainPolyProgram::LoadProgram(std::string folder)
     glDeleteShader(vertexShader);
     glDeleteShader(fragmentShader);
 
-    ObjectPosLocation = glGetUniformLocation(ProgramID, "ObjectPos");
-    if (ObjectPosLocation == -1) {
-        std::printf("%s is not a valid glsl program variable!\n", "ObjectPos");
-    }
-    RotationLocation = glGetUniformLocation(ProgramID, "Rotation");
-    if (RotationLocation == -1) {
-        std::printf("%s is not a valid glsl program variable!\n", "Rotation");
-    }
+    ObjectPosLocation = LocateUniform("ObjectPos");
+    RotationLocation = LocateUniform("Rotation");
 
     const GLenum error = glGetError();
     if (error != GL_NO_ERROR) {

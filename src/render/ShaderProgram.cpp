@@ -64,25 +64,38 @@ GLuint CShaderProgram::LoadShaderFromFile(std::string path, GLenum shaderType)
     return shaderID;
 }
 
+namespace {
+
+using GetParameter = void(GLAPIENTRY*)(GLuint, GLenum, GLint*);
+using GetInfoLog = void(GLAPIENTRY*)(GLuint, GLsizei, GLsizei*, GLchar*);
+
+// Programs and shaders keep their logs alike; only the entry points differ.
+// The buffer is sized by GL's own report, which counts the terminating NUL.
+void PrintInfoLog(GLuint name, GetParameter getParameter, GetInfoLog getInfoLog)
+{
+    GLint infoLogLength = 0;
+    GLint maxLength = 0;
+    getParameter(name, GL_INFO_LOG_LENGTH, &maxLength);
+    if (maxLength <= 0) {
+        return; // an empty log has length 0; no buffer is needed
+    }
+
+    std::vector<char> infoLog(static_cast<size_t>(maxLength));
+    getInfoLog(name, maxLength, &infoLogLength, infoLog.data());
+    if (infoLogLength > 0) {
+        std::printf("%s\n", infoLog.data());
+    }
+}
+
+} // namespace
+
 void CShaderProgram::PrintProgramLog(GLuint program)
 {
     if (!glIsProgram(program)) {
         std::printf("Name %d is not a program\n", program);
         return;
     }
-
-    GLint infoLogLength = 0;
-    GLint maxLength = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &maxLength);
-    if (maxLength <= 0) {
-        return; // an empty log has length 0; no buffer is needed
-    }
-
-    std::vector<char> infoLog(static_cast<size_t>(maxLength));
-    glGetProgramInfoLog(program, maxLength, &infoLogLength, infoLog.data());
-    if (infoLogLength > 0) {
-        std::printf("%s\n", infoLog.data());
-    }
+    PrintInfoLog(program, glGetProgramiv, glGetProgramInfoLog);
 }
 
 void CShaderProgram::PrintShaderLog(GLuint shader)
@@ -91,17 +104,14 @@ void CShaderProgram::PrintShaderLog(GLuint shader)
         std::printf("Name %d is not a shader\n", shader);
         return;
     }
+    PrintInfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+}
 
-    GLint infoLogLength = 0;
-    GLint maxLength = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &maxLength);
-    if (maxLength <= 0) {
-        return;
+GLint CShaderProgram::LocateUniform(const char* name)
+{
+    const GLint location = glGetUniformLocation(ProgramID, name);
+    if (location == -1) {
+        std::printf("%s is not a valid glsl program variable!\n", name);
     }
-
-    std::vector<char> infoLog(static_cast<size_t>(maxLength));
-    glGetShaderInfoLog(shader, maxLength, &infoLogLength, infoLog.data());
-    if (infoLogLength > 0) {
-        std::printf("%s\n", infoLog.data());
-    }
+    return location;
 }

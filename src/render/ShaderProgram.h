@@ -34,4 +34,9 @@ public:
     void PrintShaderLog(GLuint shader);
 
     GLuint ProgramID;
+
+protected:
+    // The location of an active uniform of ProgramID; -1, after a warning on
+    // standard output, when the program has no such active uniform.
+    GLint LocateUniform(const char* name);
 };
