@@ -3,12 +3,10 @@
 #include "app/LifetimeTrace.h"
 #include "gpu/PhysicsShaderProgram.h"
 #include "physics/RigidBody.h"
+#include "physics/UnitVector.h"
 
-#include <glm/common.hpp>
 #include <glm/geometric.hpp>
 #include <glm/vec3.hpp>
-
-#include <cmath>
 
 namespace {
 
@@ -26,28 +24,6 @@ const glm::vec3 kPlanes[4] = {
     glm::vec3(-1.0f, 0.0f, 1.5f), // right
     glm::vec3(0.0f, 1.0f, 1.5f),  // bottom
 };
-
-bool IsFinite(glm::vec2 v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y);
-}
-
-// The unit vector of a contact normal read back from the GPU. (0, 0) is no
-// contact, and so is a normal with a NaN or infinite component: a bad
-// read-back must not poison a body. Any other normal counts, however short
-// or long; one whose squared length underflows or overflows is scaled by its
-// largest component first.
-bool UnitNormal(glm::vec2 normal, glm::vec2& unit)
-{
-    if (!IsFinite(normal) || (normal.x == 0.0f && normal.y == 0.0f)) {
-        return false;
-    }
-    unit = glm::normalize(normal);
-    if (!IsFinite(unit) || unit == glm::vec2(0.0f, 0.0f)) {
-        unit = glm::normalize(normal / glm::max(glm::abs(normal.x), glm::abs(normal.y)));
-    }
-    return true;
-}
 
 } // namespace
 
@@ -126,11 +102,13 @@ void CPhysicsWorld::StepGpu(float dt)
             i_HitBodyIdx = 0;
         }
 
-        // Only body i responds; its partner answers its own entry.
-        glm::vec2 unitNormal;
-        if (UnitNormal(normal, unitNormal)) {
-            Bodies[i]->ResolveContact(unitNormal, HitPoint, Bodies[i_HitBodyIdx]->GetCollider(), kGpuContactOffset,
-                                      partner);
+        // Only body i responds; its partner answers its own entry. A normal
+        // with a NaN or infinite component is no contact: a bad read-back
+        // must not poison a body. Any other non-zero normal counts, however
+        // short or long.
+        if (IsFinite(normal) && normal != glm::vec2(0.0f, 0.0f)) {
+            Bodies[i]->ResolveContact(UnitVector(normal), HitPoint, Bodies[i_HitBodyIdx]->GetCollider(),
+                                      kGpuContactOffset, partner);
         }
 
         AnswerWalls(*Bodies[i]);

@@ -2,14 +2,13 @@
 
 #include "app/BuildConfig.h"
 #include "app/LifetimeTrace.h"
+#include "physics/UnitVector.h"
 #include "render/BodyMesh.h"
 #include "render/GlLoaded.h"
 #include "render/PlainPolyProgram.h"
 
 #include <glm/common.hpp>
 #include <glm/geometric.hpp>
-
-#include <cmath>
 
 namespace {
 
@@ -125,15 +124,9 @@ void CRigidBody::CollideAsBox(CRigidBody* other)
     } else {
         normal.x = 0.0f; // a tie keeps the y axis
     }
-    if (normal == glm::vec2(0.0f)) {
-        normal = kCoincidentNormal;
-    } else {
-        // A separation so small that its squared length underflows would
-        // normalise to inf and NaN; the normal lies on one axis, so its sign
-        // is the unit vector.
-        const glm::vec2 unit = glm::normalize(normal);
-        normal = std::isfinite(unit.x) && std::isfinite(unit.y) ? unit : glm::sign(normal);
-    }
+    // UnitVector, not glm::normalize: a separation so small that its square
+    // underflows must still give a unit vector.
+    normal = normal == glm::vec2(0.0f) ? kCoincidentNormal : UnitVector(normal);
 
     // The normal points from this body to the other and the offset is
     // negative, so this body moves away against the normal, the other with it.
