@@ -98,7 +98,7 @@ void CPhysicsShaderProgram::RunCollisionPass()
     if (BodyDataBuffer == 0 || CollisionDataBuffer == 0 || ColliderBuffer == 0) {
         // Not loaded: nothing to fill, dispatch or read. The cleared mirror
         // tells the step there are no contacts, and the walls still work.
-        ClearCollisionData();
+        ClearMirror();
         return;
     }
 
@@ -167,7 +167,7 @@ void CPhysicsShaderProgram::ReleaseGlObjects()
     ColliderBuffer = 0;
 }
 
-bool CPhysicsShaderProgram::ClearCollisionData()
+void CPhysicsShaderProgram::ClearMirror()
 {
     // HitBodyIndices is left alone: each slot keeps the last read-back.
     for (int i = 0; i < N; ++i) {
@@ -175,9 +175,11 @@ bool CPhysicsShaderProgram::ClearCollisionData()
         CollisionData.HitPoints[i] = glm::vec2(0.0f, 0.0f);
         CollisionData.Offsets[i] = -1.0f;
     }
-    if (CollisionDataBuffer == 0) {
-        return false;
-    }
+}
+
+bool CPhysicsShaderProgram::ClearCollisionData()
+{
+    ClearMirror();
     // The buffer stays bound; UploadBodyData rebinds the target.
     return CopyToBuffer(CollisionDataBuffer, &CollisionData, sizeof(CollisionData));
 }

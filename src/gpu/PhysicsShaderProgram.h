@@ -48,7 +48,8 @@ private:
     void CreateStorageBuffer(GLuint& buffer, GLsizeiptr size, const void* data, const char* blockName,
                              GLuint bindingPoint);
     void ReleaseGlObjects();
-    // Both return false when their buffer could not be filled.
+    void ClearMirror();
+    // Both need the storage buffers; false when theirs could not be filled.
     bool ClearCollisionData();
     bool UploadBodyData();
     bool CopyToBuffer(GLuint buffer, const void* data, GLsizeiptr size);
