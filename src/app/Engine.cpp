@@ -2,6 +2,7 @@
 
 #include "app/ExePath.h"
 #include "app/ShutdownSignal.h"
+#include "app/StartLayout.h"
 #include "app/Statistics.h"
 #include "render/GlLoaded.h"
 #include "render/GlWindow.h"
@@ -11,7 +12,6 @@
 #include <GL/glu.h>
 #include <GLFW/glfw3.h>
 
-#include <cmath>
 #include <cstdio>
 #include <iostream>
 
@@ -183,12 +183,12 @@ bool CEngine::LoadMedia()
     bodyMesh = std::make_unique<CBodyMesh>();
 
     // Bodies start on a sine curve along y = 0, each moving diagonally with
-    // a speed taken from the same curve. All of it in single precision.
+    // a speed taken from the same curve.
     for (int i = 0; i < BuildConfig::bodyCount; ++i) {
-        const float s = std::sin(static_cast<float>(i) * 0.1f);
+        const BodyStart start = StartOf(i);
         CRigidBody& body = bodies[i];
-        body.SetShape(s, 0.0f, 0.1f, 0.1f);
-        body.SetVelocity(10.0f * s, 10.0f * s);
+        body.SetShape(start.position.x, start.position.y, kBodySize, kBodySize);
+        body.SetVelocity(start.velocity.x, start.velocity.y);
         body.SetMesh(bodyMesh.get());
         body.SetProgram(&polyProgram);
         world.AddBody(&body);

@@ -5,11 +5,11 @@
 #include "BenchContext.h"
 
 #include "app/BuildConfig.h"
+#include "app/StartLayout.h"
 #include "gpu/PhysicsShaderProgram.h"
 
 #include <glm/vec2.hpp>
 
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -48,8 +48,7 @@ CPhysicsShaderProgram* LoadedProgram(std::string& error)
 }
 
 // One RunCollisionPass with the real shader of this configuration's shape,
-// on the application's start layout: body i at (sin(0.1 i), 0), moving at
-// 10 sin(0.1 i) on both axes. Wall-clock time, since the work runs on the
+// on the application's start layout. Wall-clock time, since the work runs on the
 // GL implementation's threads, not on the calling one.
 void BM_GpuCollisionPass(benchmark::State& state)
 {
@@ -66,8 +65,8 @@ void BM_GpuCollisionPass(benchmark::State& state)
     CPhysicsShaderProgram& program = *loaded;
 
     for (int i = 0; i < N; ++i) {
-        const float s = std::sin(static_cast<float>(i) * 0.1f);
-        program.SetBodyData(i, glm::vec2(s, 0.0f), glm::vec2(10.0f * s, 10.0f * s));
+        const BodyStart start = StartOf(i);
+        program.SetBodyData(i, start.position, start.velocity);
     }
     program.Bind();
 

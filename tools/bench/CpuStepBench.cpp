@@ -3,13 +3,13 @@
 // a step makes bodyCount * (bodyCount + 1) / 2 CollideWith calls.
 
 #include "app/BuildConfig.h"
+#include "app/StartLayout.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cmath>
 #include <string>
 
 namespace {
@@ -44,14 +44,12 @@ struct CpuScene {
         Restart();
     }
 
-    // Body i at (sin(0.1 i), 0), moving at 10 sin(0.1 i) on both axes, all
-    // in single precision as the application computes it.
     void Restart()
     {
         for (int i = 0; i < N; ++i) {
-            const float s = std::sin(static_cast<float>(i) * 0.1f);
-            bodies[i].SetShape(s, 0.0f, 0.1f, 0.1f);
-            bodies[i].SetVelocity(10.0f * s, 10.0f * s);
+            const BodyStart start = StartOf(i);
+            bodies[i].SetShape(start.position.x, start.position.y, kBodySize, kBodySize);
+            bodies[i].SetVelocity(start.velocity.x, start.velocity.y);
         }
     }
 
