@@ -9,6 +9,14 @@
 #include <cstdio>
 #include <memory>
 
+// A replacement clock for CEngine::timeSource: every reading is 1/120 s
+// after the previous one, so frames take a fixed, known time.
+inline double FixedStepClock()
+{
+    static double now = 0.0;
+    return now += 1.0 / 120.0;
+}
+
 // Starts a whole application (window, context, shaders from bin/ShaderFiles,
 // scene) as main does, and shuts it down in main's order. Standard input is
 // at end of file so a failed compute-shader load never waits for a key.

@@ -12,12 +12,6 @@ namespace {
 
 constexpr int N = BuildConfig::bodyCount;
 
-double FixedStepClock()
-{
-    static double now = 0.0;
-    return now += 1.0 / 120.0;
-}
-
 class EngineWithoutComputeShader : public EngineTest {};
 
 TEST_F(EngineWithoutComputeShader, StartsAndRunsWithWallsOnly)

@@ -14,12 +14,6 @@ constexpr int kSize = 800;
 constexpr double kArenaHalfExtent = 1.5;
 constexpr double kSquareHalfSide = 0.01; // the shared mesh
 
-double FixedStepClock()
-{
-    static double now = 0.0;
-    return now += 1.0 / 120.0;
-}
-
 // Arena coordinate to the pixel column (or row) whose centre it falls in.
 int ToPixel(double arena)
 {
